@@ -18,18 +18,44 @@ namespace qelt
 namespace
 {
 
+// Deflate cannot shrink data by more than about 1032:1, so a stated unpacked size beyond this
+// is a lie that would otherwise cost a huge allocation.
+constexpr uint64_t kMaxDeflateRatio = 1032;
 // Packed bytes are read in blocks of this size so that progress moves during a large entry.
 constexpr std::size_t kBlockSize = 4096;
-constexpr std::size_t kChunkSize = 256 * 1024;
+
+// A buffer reused from entry to entry; it grows but is never cleared, since every byte handed
+// out is written before it is read.
+class cScratch
+{
+  public:
+    uint8_t* reserve(std::size_t size)
+    {
+        if (size > capacity_)
+        {
+            bytes_ = std::make_unique_for_overwrite<uint8_t[]>(size);
+            capacity_ = size;
+        }
+        return bytes_.get();
+    }
+
+  private:
+    std::unique_ptr<uint8_t[]> bytes_;
+    std::size_t capacity_ = 0;
+};
 
 struct Unpacker
 {
+    Unpacker(const PackageProgress& progress, std::string* error) : progress(progress), error(error)
+    {
+    }
+
     const PackageProgress& progress;
     std::string* error;
     uint32_t totalPacked = 0;
     uint64_t packedRead = 0;
-    std::vector<uint8_t> chunk =
-        std::vector<uint8_t>(kChunkSize); // inflated bytes on their way to a file
+    cScratch packed;   // one entry's packed bytes
+    cScratch unpacked; // one entry's unpacked bytes
 
     bool fail(const std::string& reason)
     {
@@ -116,61 +142,50 @@ class cEntryOutput
     std::FILE* file_; // owned
 };
 
-// Reads packedSize bytes in blocks, inflating them as they come and writing what they inflate
-// to, which must be exactly unpackedSize bytes.
+// Reads packedSize bytes in blocks (so progress moves during a large entry), inflates them in one
+// call as zlib inflates fastest, and writes the result, which must be exactly unpackedSize bytes.
 bool unpackEntry(Unpacker& unpacker, cFile& source, const std::string& path, uint32_t packedSize,
                  uint32_t unpackedSize)
 {
-    cEntryOutput output(path);
-    if (!output.isOpen())
-        return unpacker.fail("cannot create \"" + path + "\"");
+    uint8_t* packed = unpacker.packed.reserve(packedSize);
+    for (uint32_t done = 0; done < packedSize;)
+    {
+        std::size_t n = std::min<std::size_t>(kBlockSize, packedSize - done);
+        if (source.read(packed + done, n) != n)
+            return unpacker.fail("package entry \"" + path + "\" is cut short");
+        done += uint32_t(n);
+        unpacker.packedRead += n;
+        unpacker.report(path);
+    }
+
+    // One byte more than stated catches a stream that inflates to more.
+    std::size_t room = std::size_t(unpackedSize) + 1;
+    uint8_t* unpacked = unpacker.unpacked.reserve(room);
     z_stream zs{};
     if (inflateInit(&zs) != Z_OK)
         return unpacker.fail("zlib cannot start inflating");
-    std::unique_ptr<z_stream, int (*)(z_stream*)> guard(&zs, inflateEnd);
+    zs.next_in = packed;
+    zs.avail_in = packedSize;
+    zs.next_out = unpacked;
+    zs.avail_out = uInt(std::min<std::size_t>(room, UINT32_MAX));
+    int result = inflate(&zs, Z_FINISH);
+    uint64_t produced = zs.total_out;
+    inflateEnd(&zs);
 
-    auto damaged = [&]
-    { return unpacker.fail("package entry \"" + path + "\" holds a damaged zlib stream"); };
-    bool ended = false;
-    uint8_t block[kBlockSize];
-    for (uint32_t remaining = packedSize; remaining > 0;)
-    {
-        std::size_t n = std::min<std::size_t>(kBlockSize, remaining);
-        if (source.read(block, n) != n)
-            return unpacker.fail("package entry \"" + path + "\" is cut short");
-        remaining -= uint32_t(n);
-        unpacker.packedRead += n;
-        unpacker.report(path);
-
-        zs.next_in = block;
-        zs.avail_in = uInt(n);
-        // Bytes after the end of the stream belong to the entry but carry nothing.
-        while (zs.avail_in > 0 && !ended)
-        {
-            zs.next_out = unpacker.chunk.data();
-            zs.avail_out = uInt(unpacker.chunk.size());
-            int result = inflate(&zs, Z_NO_FLUSH);
-            if (zs.total_out > unpackedSize)
-                return unpacker.fail("package entry \"" + path + "\" inflates to more than " +
-                                     std::to_string(unpackedSize) + " bytes");
-            std::size_t produced = unpacker.chunk.size() - zs.avail_out;
-            if (!output.write(unpacker.chunk.data(), produced))
-                return unpacker.fail("cannot write \"" + path + "\"");
-            if (result == Z_STREAM_END)
-                ended = true;
-            else if (result == Z_BUF_ERROR)
-                break; // wants the next block
-            else if (result != Z_OK)
-                return damaged();
-        }
-    }
-    if (!ended)
-        return damaged();
-    if (zs.total_out != unpackedSize)
+    if (produced > unpackedSize)
+        return unpacker.fail("package entry \"" + path + "\" inflates to more than " +
+                             std::to_string(unpackedSize) + " bytes");
+    if (result != Z_STREAM_END)
+        return unpacker.fail("package entry \"" + path + "\" holds a damaged zlib stream");
+    if (produced != unpackedSize)
         return unpacker.fail("package entry \"" + path + "\" inflates to " +
-                             std::to_string(zs.total_out) + " bytes instead of " +
+                             std::to_string(produced) + " bytes instead of " +
                              std::to_string(unpackedSize));
-    if (!output.commit())
+
+    cEntryOutput output(path);
+    if (!output.isOpen())
+        return unpacker.fail("cannot create \"" + path + "\"");
+    if (!output.write(unpacked, unpackedSize) || !output.commit())
         return unpacker.fail("cannot write \"" + path + "\"");
     return true;
 }
@@ -191,6 +206,8 @@ bool extractFile(Unpacker& unpacker, cFile& source, const std::string& base)
         return unpacker.fail("package entry path \"" + path + "\" is too long");
     if (packedSize > bytesLeft(source))
         return unpacker.fail("package entry \"" + name + "\" runs past the end of the package");
+    if (unpackedSize > uint64_t(packedSize) * kMaxDeflateRatio + 64)
+        return unpacker.fail("package entry \"" + name + "\" states an impossible size");
     if (!unpackEntry(unpacker, source, path, packedSize, unpackedSize))
         return false;
     unpacker.report(path);
