@@ -27,9 +27,13 @@ enum class MessageBoxAnswer
     No,
 };
 
-// Shows the box and waits for the answer. Without a display (the headless window system) the
-// box is one line "<caption>: <text>" on stderr, answered by the next word of the comma-separated
-// list in QELT_MESSAGEBOX_ANSWERS ("ok", "yes", "no"), or by the default button: OK, or Yes.
+// Shows the box and waits for the answer, modal for the calling thread: while the box is up the
+// caller's own message queue keeps being pumped (what is queued when the box comes up is handled
+// before it returns), and a WM_QUIT taken meanwhile is queued again for the caller's own loop.
+// On a display the box is a dialog of its own. Without a display (the headless window system)
+// the box is one line "<caption>: <text>" on stderr, answered by the next word of the
+// comma-separated list in QELT_MESSAGEBOX_ANSWERS ("ok", "yes", "no"), or by the default button:
+// OK, or Yes.
 MessageBoxAnswer messageBox(const std::string& caption, const std::string& text,
                             MessageBoxButtons buttons = MessageBoxButtons::Ok,
                             MessageBoxIcon icon = MessageBoxIcon::None);

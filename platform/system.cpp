@@ -4,6 +4,7 @@
 #include <dlfcn.h>
 #include <link.h>
 #include <sys/statvfs.h>
+#include <strings.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -33,7 +34,7 @@ bool debugOutputEnabled()
     if (state < 0)
     {
         const char* value = std::getenv("QELT_DEBUG_LOG");
-        const int fromEnvironment = (value != nullptr && std::string(value) == "true") ? 1 : 0;
+        const int fromEnvironment = (value != nullptr && ::strcasecmp(value, "true") == 0) ? 1 : 0;
         // A concurrent setDebugOutputEnabled wins over the environment.
         g_debugOutput.compare_exchange_strong(state, fromEnvironment);
         state = g_debugOutput.load();
@@ -86,6 +87,11 @@ bool setEnvironment(const std::string& name, const std::optional<std::string>& v
 // ---------------------------------------------------------------------------------------------
 // Folders and files
 // ---------------------------------------------------------------------------------------------
+
+uint32_t processId()
+{
+    return static_cast<uint32_t>(::getpid());
+}
 
 std::string temporaryFolder()
 {

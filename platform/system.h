@@ -8,7 +8,8 @@
 namespace qelt::platform
 {
 
-// The debug channel on stderr: silent unless QELT_DEBUG_LOG is "true" or it was switched on.
+// The debug channel on stderr: silent unless QELT_DEBUG_LOG is "true" (in any case) or it was
+// switched on.
 bool debugOutputEnabled();
 void setDebugOutputEnabled(bool enabled);
 // Writes the text as it is (no line feed added) when the channel is on.
@@ -17,6 +18,9 @@ void debugOutput(const char* text);
 std::optional<std::string> getEnvironment(const std::string& name);
 // An empty optional removes the variable. Returns false when the name is not acceptable.
 bool setEnvironment(const std::string& name, const std::optional<std::string>& value);
+
+// The id of the running process.
+uint32_t processId();
 
 // The system temporary folder, ending in "/".
 std::string temporaryFolder();

@@ -90,6 +90,9 @@ TEST_P(DebugEnvironment, DecidesOnFirstUse)
 INSTANTIATE_TEST_SUITE_P(
     Cases, DebugEnvironment,
     ::testing::Values(DebugEnvironmentCase{"true", "true", -1, true},
+                    DebugEnvironmentCase{"upper_case", "TRUE", -1, true},
+                    DebugEnvironmentCase{"mixed_case", "True", -1, true},
+                    DebugEnvironmentCase{"one", "1", -1, false},
                     DebugEnvironmentCase{"false", "false", -1, false},
                     DebugEnvironmentCase{"unset", nullptr, -1, false},
                     DebugEnvironmentCase{"other_text", "yes", -1, false},
