@@ -3,6 +3,7 @@
 
 #include "core/component_type.h"
 #include "core/field.h"
+#include "core/stream.h"
 
 #include <algorithm>
 
@@ -100,6 +101,42 @@ bool cComponent::hasField(std::string_view name) const
 bool cComponent::hasField(int index) const
 {
     return index >= 0 && index < fieldCount();
+}
+
+// The lists are rebuilt aside and swapped in whole, so a stream that gives up half-way leaves the
+// old lists in place.
+void cComponent::serialise(cStream& stream)
+{
+    bool enabled = isEnabled();
+    stream.io(enabled);
+    if (!stream.isLoading())
+    {
+        stream.writeCount(static_cast<uint32_t>(listeners_.size()));
+        for (const std::vector<cRef<cComponent>>& list : listeners_)
+        {
+            stream.writeCount(static_cast<uint32_t>(list.size()));
+            for (const cRef<cComponent>& listener : list)
+                stream.writeComponent(listener.get());
+            stream.endList();
+        }
+        stream.endList();
+        return;
+    }
+    // Grown as elements arrive rather than sized by the counts, so a damaged count costs no more
+    // memory than the bytes really read.
+    std::vector<std::vector<cRef<cComponent>>> channels;
+    for (uint32_t channel = stream.readCount(); channel > 0 && !stream.failed(); --channel)
+    {
+        std::vector<cRef<cComponent>>& list = channels.emplace_back();
+        for (uint32_t n = stream.readCount(); n > 0 && !stream.failed(); --n)
+            list.emplace_back(stream.readComponent(nullptr));
+        stream.endList();
+    }
+    stream.endList();
+    if (stream.failed())
+        return;
+    setEnabled(enabled);
+    setListeners(std::move(channels));
 }
 
 void cComponent::attachTo(cComponent& source)

@@ -16,6 +16,7 @@ namespace qelt
 class cComponentType;
 class cFieldDescription;
 class cFieldValue;
+class cStream;
 
 // What every update receives: the frame number of this update and the milliseconds it covers.
 struct cUpdateContext
@@ -56,6 +57,9 @@ class cComponent : public cRefCount
     virtual std::unique_ptr<cFieldValue> fieldValue(int index);
     virtual bool hasField(std::string_view name) const;
     virtual bool hasField(int index) const;
+    // Reads or writes the body through the stream: the enabled flag, then the listener lists.
+    // A subclass calls its base first and then adds its own items in a fixed order.
+    virtual void serialise(cStream& stream);
     // The listener channel this component joins on its sources: 0, or 1 for timelines.
     virtual int updateChannel() const { return 0; }
 

@@ -1,6 +1,8 @@
 // Running block expressions.
 #include "shell/expression_block.h"
 
+#include "core/stream.h"
+
 namespace qelt
 {
 namespace
@@ -16,6 +18,25 @@ cComponentType& cExpressionBlock::staticType()
                                [](const std::string&) -> cComponent*
                                { return new cExpressionBlock; });
     return type;
+}
+
+// Statements are read as they arrive, so a damaged count reserves nothing.
+void cExpressionBlock::serialise(cStream& stream)
+{
+    cExpression::serialise(stream);
+    if (!stream.isLoading())
+    {
+        stream.writeCount(static_cast<uint32_t>(statements_.size()));
+        for (const cRef<cExpression>& statement : statements_)
+            stream.writeExpression(statement.get());
+        stream.endList();
+        return;
+    }
+    std::vector<cRef<cExpression>> statements;
+    for (uint32_t n = stream.readCount(); n > 0 && !stream.failed(); --n)
+        statements.emplace_back(stream.readExpression(nullptr));
+    stream.endList();
+    statements_ = std::move(statements);
 }
 
 bool cExpressionBlock::execute()

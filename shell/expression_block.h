@@ -29,6 +29,9 @@ class cExpressionBlock final : public cExpression
     // The same, passing the event to each statement.
     bool executeWith(cEvent* event) override;
 
+    // The component body, then the statement count and one expression reference each.
+    void serialise(cStream& stream) override;
+
     const std::vector<cRef<cExpression>>& statements() const { return statements_; }
 
   private:

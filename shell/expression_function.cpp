@@ -3,6 +3,8 @@
 
 #include "shell/shell_call.h"
 
+#include "core/stream.h"
+
 namespace qelt
 {
 namespace
@@ -18,6 +20,27 @@ cComponentType& cExpressionFunction::staticType()
                                [](const std::string&) -> cComponent*
                                { return new cExpressionFunction; });
     return type;
+}
+
+// Arguments are read as they arrive, so a damaged count reserves nothing.
+void cExpressionFunction::serialise(cStream& stream)
+{
+    cExpression::serialise(stream);
+    if (!stream.isLoading())
+    {
+        stream.writeExpression(callee_.get());
+        stream.writeCount(static_cast<uint32_t>(arguments_.size()));
+        for (const cRef<cExpression>& argument : arguments_)
+            stream.writeExpression(argument.get());
+        stream.endList();
+        return;
+    }
+    callee_ = stream.readExpression(callee_.get());
+    std::vector<cRef<cExpression>> arguments;
+    for (uint32_t n = stream.readCount(); n > 0 && !stream.failed(); --n)
+        arguments.emplace_back(stream.readExpression(nullptr));
+    stream.endList();
+    arguments_ = std::move(arguments);
 }
 
 // The result the callee leaves goes to result when asked for, otherwise it is released with the

@@ -32,6 +32,10 @@ class cExpressionFunction final : public cExpression
     bool getBool(bool& inout) const override;
     bool getChar(int8_t& out) const override;
 
+    // The component body, the callee as an expression reference, then the argument count and one
+    // expression reference per argument.
+    void serialise(cStream& stream) override;
+
     cExpression* callee() const { return callee_.get(); }
     const std::vector<cRef<cExpression>>& arguments() const { return arguments_; }
 

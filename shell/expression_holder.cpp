@@ -65,6 +65,12 @@ cComponentType& cExpressionRefHolder::staticType()
     return type;
 }
 
+void cExpressionRefHolder::serialise(cStream& stream)
+{
+    cExpression::serialise(stream);
+    ioComponent(stream, component_);
+}
+
 std::size_t cExpressionRefHolder::format(char* buffer, std::size_t length) const
 {
     std::size_t used = cValue::format(buffer, length);

@@ -4,6 +4,7 @@
 
 #include "core/component_type.h"
 #include "core/expression.h"
+#include "core/stream.h"
 #include "core/value_typed.h"
 
 #include <string>
@@ -14,6 +15,19 @@ namespace qelt
 // The registered name of the holder of a kind ("Holder<bool, eValueBool>"); null for a kind
 // without a holder.
 const char* holderTypeName(int kind);
+
+// A held constant through a stream: its item, and a shell name as its path.
+template <typename T> void ioHeld(cStream& stream, T& value)
+{
+    stream.io(value);
+}
+inline void ioHeld(cStream& stream, cShellName*& value)
+{
+    if (stream.isLoading())
+        value = stream.readShellName();
+    else
+        stream.writeShellName(value);
+}
 
 // A constant T reported as kind Kind. Literals are constants: every setter refuses.
 template <typename T, int Kind> class cExpressionHolder final : public cValueTyped<T, cExpression>
@@ -27,6 +41,12 @@ template <typename T, int Kind> class cExpressionHolder final : public cValueTyp
     int kind() const override { return Kind; }
     bool isReadOnly() const override { return true; }
     const T& value() const { return value_; }
+    // The component body, then the T item.
+    void serialise(cStream& stream) override
+    {
+        cExpression::serialise(stream);
+        ioHeld(stream, value_);
+    }
 
   protected:
     bool read(T& out) const override
@@ -57,6 +77,12 @@ template <int Kind> class cExpressionHolder<std::string, Kind> final : public cE
         return true;
     }
     const std::string& value() const { return value_; }
+    // The component body, then the text.
+    void serialise(cStream& stream) override
+    {
+        cExpression::serialise(stream);
+        stream.io(value_);
+    }
 
   private:
     std::string value_;
@@ -104,6 +130,8 @@ class cExpressionRefHolder final : public cValueTyped<cComponent*, cExpression>
     const cComponentType& getType() const override { return staticType(); }
     bool isReadOnly() const override { return true; }
     std::size_t format(char* buffer, std::size_t length) const override;
+    // The component body, then the component reference.
+    void serialise(cStream& stream) override;
 
   protected:
     bool read(cComponent*& out) const override

@@ -1,5 +1,7 @@
-// The pool-name expression's type record.
+// The pool-name expression's type record and stream body.
 #include "shell/expression_pool_name.h"
+
+#include "core/stream.h"
 
 namespace qelt
 {
@@ -16,6 +18,12 @@ cComponentType& cExpressionPoolName::staticType()
                                [](const std::string&) -> cComponent*
                                { return new cExpressionPoolName; });
     return type;
+}
+
+void cExpressionPoolName::serialise(cStream& stream)
+{
+    cExpression::serialise(stream);
+    stream.io(pool_).io(name_);
 }
 
 } // namespace qelt

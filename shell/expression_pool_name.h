@@ -29,6 +29,9 @@ class cExpressionPoolName final : public cExpression
         return true;
     }
 
+    // The component body, the pool name, then the name.
+    void serialise(cStream& stream) override;
+
     const std::string& pool() const { return pool_; }
     const std::string& entryName() const { return name_; }
 
