@@ -87,34 +87,4 @@ void registerStreamProbes()
     cStreamNumber::staticType();
 }
 
-std::size_t cFileBuffer::read(void* buffer, std::size_t n)
-{
-    const std::size_t count = std::min(n, bytes.size() - std::min(position_, bytes.size()));
-    if (count > 0)
-        std::memcpy(buffer, bytes.data() + position_, count);
-    position_ += count;
-    return count;
-}
-
-bool cFileBuffer::write(const void* buffer, std::size_t n)
-{
-    if (position_ + n > bytes.size())
-        bytes.resize(position_ + n);
-    if (n > 0)
-        std::memcpy(bytes.data() + position_, buffer, n);
-    position_ += n;
-    return true;
-}
-
-bool cFileBuffer::seek(int64_t offset, Origin origin)
-{
-    const int64_t base = origin == Begin     ? 0
-                         : origin == Current ? static_cast<int64_t>(position_)
-                                             : static_cast<int64_t>(bytes.size());
-    if (base + offset < 0 || base + offset > static_cast<int64_t>(bytes.size()))
-        return false;
-    position_ = static_cast<std::size_t>(base + offset);
-    return true;
-}
-
 } // namespace qelt::testing

@@ -8,6 +8,7 @@
 #include "core/field_value.h"
 #include "core/file.h"
 #include "core/stream.h"
+#include "tests/support/file_buffer.h"
 
 #include <cstdint>
 #include <memory>
@@ -79,27 +80,5 @@ class cStreamNumber : public cExpression
 
 // Registers the three types above (their records are made on first use).
 void registerStreamProbes();
-
-// A file in memory that grows as it is written.
-class cFileBuffer : public cFile
-{
-  public:
-    cFileBuffer() = default;
-    explicit cFileBuffer(std::vector<uint8_t> data) : bytes(std::move(data)) {}
-
-    cFile* clone() const override { return new cFileBuffer(*this); }
-    std::size_t read(void* buffer, std::size_t n) override;
-    bool write(const void* buffer, std::size_t n) override;
-    bool seek(int64_t offset, Origin origin) override;
-    bool flush() override { return true; }
-    int64_t tell() override { return static_cast<int64_t>(position_); }
-    int64_t size() override { return static_cast<int64_t>(bytes.size()); }
-    bool eof() override { return position_ >= bytes.size(); }
-
-    std::vector<uint8_t> bytes;
-
-  private:
-    std::size_t position_ = 0;
-};
 
 } // namespace qelt::testing

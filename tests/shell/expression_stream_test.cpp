@@ -8,6 +8,7 @@
 #include "shell/expression_function.h"
 #include "shell/expression_holder.h"
 #include "shell/expression_pool_name.h"
+#include "tests/support/file_buffer.h"
 
 #include <gtest/gtest.h>
 
@@ -21,45 +22,7 @@ namespace qelt
 namespace
 {
 
-// A growable memory file.
-class cBuffer final : public cFile
-{
-  public:
-    std::vector<uint8_t> bytes;
-    cFile* clone() const override { return new cBuffer(*this); }
-    std::size_t read(void* buffer, std::size_t n) override
-    {
-        const std::size_t count = std::min(n, bytes.size() - position_);
-        if (count > 0)
-            std::memcpy(buffer, bytes.data() + position_, count);
-        position_ += count;
-        return count;
-    }
-    bool write(const void* buffer, std::size_t n) override
-    {
-        bytes.resize(std::max(bytes.size(), position_ + n));
-        if (n > 0)
-            std::memcpy(bytes.data() + position_, buffer, n);
-        position_ += n;
-        return true;
-    }
-    bool seek(int64_t offset, Origin origin) override
-    {
-        const int64_t base = origin == Begin     ? 0
-                             : origin == Current ? int64_t(position_)
-                                                 : int64_t(bytes.size());
-        if (base + offset < 0 || base + offset > int64_t(bytes.size()))
-            return false;
-        position_ = std::size_t(base + offset);
-        return true;
-    }
-    bool flush() override { return true; }
-    int64_t tell() override { return int64_t(position_); }
-    bool eof() override { return position_ >= bytes.size(); }
-
-  private:
-    std::size_t position_ = 0;
-};
+using cBuffer = testing::cFileBuffer;
 
 std::vector<uint8_t> head(const std::string& type)
 {
