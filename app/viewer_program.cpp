@@ -3,6 +3,7 @@
 #include "app/viewer_program.h"
 
 #include "app/appended_scene.h"
+#include "app/close_signals.h"
 #include "app/command_line.h"
 #include "app/engine_binding.h"
 #include "app/package.h"
@@ -151,6 +152,7 @@ int runViewer(const std::vector<std::string>& args)
     showWindow(window, SW_SHOWDEFAULT);
     updateWindow(window);
     setFocus(window);
+    closeWindowOnSignals(window);
 
     cSharedLibrary library;
     if (!library.open(engine::kLibraryName))

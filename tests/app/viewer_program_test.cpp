@@ -117,8 +117,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ViewerProgram, WithoutAnEngineLibraryItSaysSoAndEndsWithZero)
 {
-    // The program as built: its package carries no engine yet.
-    const cProcessResult result = run(QELT_VIEWER_PATH, {});
+    // The program as built carries the engine; this copy's package carries none.
+    const std::string program = copyViewer("viewer");
+    setResource(program, "DLLS", tools::buildPackage({}));
+    const cProcessResult result = run(program, {});
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_NE(result.err.find("VaziZozova: Could not load library\n"), std::string::npos)
         << result.err;
