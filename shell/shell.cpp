@@ -444,10 +444,10 @@ void cShell::removeSearchGroup(cShellGroup* group)
 
 void cShell::attachEvents()
 {
-    std::lock_guard<std::recursive_mutex> guard(lock_);
-    if (attached_)
+    // Not under the shell lock: delivery takes the dispatcher's lock and then the shell's, so
+    // taking them the other way round here could deadlock.
+    if (attached_.exchange(true))
         return;
-    attached_ = true;
     shellEventType().addSink(this);
 }
 

@@ -10,6 +10,7 @@
 #include "core/value_typed.h"
 #include "shell/shell_call.h"
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -253,7 +254,7 @@ class cShell : public cEventSink
     std::vector<cShellGroup*> groupStack_; // not owned
     std::vector<cShellGroup*> searchList_; // not owned
     std::vector<cShellName*> pending_;     // not owned
-    bool attached_ = false;
+    std::atomic<bool> attached_{false}; // the shell listens to "Shell" events
     int failures_ = 0;
 };
 
