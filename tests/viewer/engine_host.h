@@ -3,6 +3,7 @@
 // loop that stops at a condition or a time limit.
 #pragma once
 
+#include "app/engine_binding.h"
 #include "app/engine_exports.h"
 #include "core/log_manager.h"
 #include "platform/shared_library.h"
@@ -126,20 +127,14 @@ class cEngineHostTest : public ::testing::Test
         {
             ASSERT_TRUE(library_->open(QELT_ENGINE_PATH)) << library_->error();
         }
-        setRenderWindow_ = bind<engine::SetRenderWindowFunction>(engine::kSetRenderWindow);
-        run_ = bind<engine::RunFunction>(engine::kRun);
-        exec_ = bind<engine::ExecFunction>(engine::kExec);
-        close_ = bind<engine::CloseFunction>(engine::kClose);
-        loadFromMemory_ = bind<engine::LoadSceneFromMemoryFunction>(engine::kLoadSceneFromMemory);
-        loadFromFile_ = bind<engine::LoadSceneFromFileFunction>(engine::kLoadSceneFromFile);
-        ASSERT_TRUE(setRenderWindow_ && run_ && exec_ && close_ && loadFromMemory_ &&
-                    loadFromFile_);
+        std::string missing;
+        ASSERT_TRUE(bindEngine(*library_, &engine_, &missing)) << "missing " << missing;
     }
 
     void TearDown() override
     {
-        if (!closed_ && close_ != nullptr)
-            close_();
+        if (!closed_ && engine_.close != nullptr)
+            engine_.close();
         if (platform::isWindow(host_))
             platform::destroyWindow(host_);
         // The quit message of the destroyed window is not wanted by the next step.
@@ -159,8 +154,8 @@ class cEngineHostTest : public ::testing::Test
     // Host window, then _Run@12 on the driver, as the program starts the engine.
     void start(const char* driver = "none")
     {
-        setRenderWindow_(host_);
-        run_(0, driver, nullptr);
+        engine_.setRenderWindow(host_);
+        engine_.run(0, driver, nullptr);
     }
 
     // Runs the host's message loop until done() is true or the quit message comes; false when the
@@ -212,17 +207,12 @@ class cEngineHostTest : public ::testing::Test
     // _Close@0 as the program calls it when its loop has ended.
     void closeEngine()
     {
-        close_();
+        engine_.close();
         closed_ = true;
     }
 
     platform::cSharedLibrary* library_ = nullptr; // not owned
-    engine::SetRenderWindowFunction setRenderWindow_ = nullptr;
-    engine::RunFunction run_ = nullptr;
-    engine::ExecFunction exec_ = nullptr;
-    engine::CloseFunction close_ = nullptr;
-    engine::LoadSceneFromMemoryFunction loadFromMemory_ = nullptr;
-    engine::LoadSceneFromFileFunction loadFromFile_ = nullptr;
+    cEngineBinding engine_;                       // bound as qelt_viewer binds them
     platform::WindowHandle host_ = nullptr;
     cThreadLogHandler* log_ = nullptr; // owned
     bool quit_ = false;

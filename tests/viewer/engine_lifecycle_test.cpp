@@ -75,7 +75,7 @@ class ViewerLifecycle : public cEngineHostTest
         static std::deque<std::vector<uint8_t>> scenes;
         const std::vector<uint8_t>& scene = scenes.emplace_back(sceneArchive(withCore));
         start();
-        ASSERT_NE(loadFromMemory_(scene.data(), static_cast<uint32_t>(scene.size())), nullptr);
+        ASSERT_NE(engine_.loadSceneFromMemory(scene.data(), static_cast<uint32_t>(scene.size())), nullptr);
         ASSERT_TRUE(waitForView());
     }
 };
@@ -137,9 +137,9 @@ TEST_F(ViewerLifecycle, ExecRunsPostedCommandOnViewThread)
     for (const auto& line : log_->lines())
         if (line.text == "Loaded renderer\n")
             viewThread = line.thread;
-    exec_("print \"posted-first\"");
-    exec_("print \"posted-second\"");
-    exec_("print \"posted-third\"");
+    engine_.exec("print \"posted-first\"");
+    engine_.exec("print \"posted-second\"");
+    engine_.exec("print \"posted-third\"");
     auto ran = [&](const std::string& word)
     {
         int n = 0;
@@ -208,7 +208,7 @@ TEST_F(ViewerLifecycle, CloseWithoutViewRestoresWindowProcedure)
 TEST_F(ViewerLifecycle, LoadFromMissingFileReturnsNoThread)
 {
     start();
-    EXPECT_EQ(loadFromFile_("/nonexistent/scene.arc"), nullptr);
+    EXPECT_EQ(engine_.loadSceneFromFile("/nonexistent/scene.arc"), nullptr);
     EXPECT_EQ(log_->count("Starting Renderer: none\n"), 0);
 }
 
