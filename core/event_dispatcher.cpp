@@ -55,54 +55,67 @@ void cEventDispatcher::send(std::unique_ptr<cEvent> event, cEventSink* target)
 {
     if (!event)
         return;
-    std::lock_guard lock(lock_);
     event->setTarget(target);
     event->setPostedTime(clock_.now());
     dispatch(std::move(event));
 }
 
+// Sinks run without the dispatcher's lock: a sink may take locks of its own (the shell's), and
+// other threads post while holding those, so calling out under this lock could deadlock.
 int cEventDispatcher::process(uint32_t nowMs)
 {
-    std::lock_guard lock(lock_);
-    ++processing_;
-    int count = 0;
-    for (;;)
     {
-        std::unique_ptr<cEvent> event;
-        if (!immediate_.empty())
-        {
-            event = std::move(immediate_.front());
-            immediate_.pop_front();
-            immediateKeys_.erase(Key{&event->type(), event->target(), event->dueTime()});
-        }
-        else if (!delayed_.empty() && delayed_.begin()->first <= nowMs)
-        {
-            event = std::move(delayed_.begin()->second);
-            delayed_.erase(delayed_.begin());
-        }
-        else
-            break;
+        std::lock_guard lock(lock_);
+        ++processing_;
+    }
+    int count = 0;
+    while (std::unique_ptr<cEvent> event = takeDue(nowMs))
+    {
         dispatch(std::move(event));
         ++count;
     }
     // Reposts wait for the next processing, so a sink that always answers "repost" cannot keep
     // this call going.
-    if (--processing_ == 0)
+    std::vector<std::unique_ptr<cEvent>> waiting;
     {
-        std::vector<std::unique_ptr<cEvent>> waiting;
-        waiting.swap(reposted_);
-        for (std::unique_ptr<cEvent>& event : waiting)
-            post(std::move(event), nullptr);
+        std::lock_guard lock(lock_);
+        if (--processing_ == 0)
+            waiting.swap(reposted_);
     }
+    for (std::unique_ptr<cEvent>& event : waiting)
+        post(std::move(event), nullptr);
     return count;
+}
+
+std::unique_ptr<cEvent> cEventDispatcher::takeDue(uint32_t nowMs)
+{
+    std::lock_guard lock(lock_);
+    std::unique_ptr<cEvent> event;
+    if (!immediate_.empty())
+    {
+        event = std::move(immediate_.front());
+        immediate_.pop_front();
+        immediateKeys_.erase(Key{&event->type(), event->target(), event->dueTime()});
+    }
+    else if (!delayed_.empty() && delayed_.begin()->first <= nowMs)
+    {
+        event = std::move(delayed_.begin()->second);
+        delayed_.erase(delayed_.begin());
+    }
+    return event;
 }
 
 void cEventDispatcher::repost(std::unique_ptr<cEvent> event)
 {
-    if (processing_ > 0)
-        reposted_.push_back(std::move(event));
-    else
-        post(std::move(event), nullptr);
+    {
+        std::lock_guard lock(lock_);
+        if (processing_ > 0)
+        {
+            reposted_.push_back(std::move(event));
+            return;
+        }
+    }
+    post(std::move(event), nullptr);
 }
 
 // A direct event goes to its target alone; a broadcast to the sinks of its type, then of each

@@ -86,6 +86,8 @@ class cEventDispatcher
     };
 
     void enqueue(std::unique_ptr<cEvent> event);
+    // The next immediate event, else the first delayed one due by nowMs, else none.
+    std::unique_ptr<cEvent> takeDue(uint32_t nowMs);
     void dispatch(std::unique_ptr<cEvent> event);
     void repost(std::unique_ptr<cEvent> event);
 

@@ -93,7 +93,8 @@ TEST_P(CrashHook, CrashWritesReportIntoNextFreeName)
     cTempFolder folder;
     EnvironmentChanges changes = {{"QELT_DUMP_DIR", folder.path() + "/"},
                                   {"QELT_DUMP_TYPE", std::nullopt},
-                                  {"ASAN_OPTIONS", std::string("handle_segv=0")}};
+                                  {"ASAN_OPTIONS", std::string("handle_segv=0")},
+                                  {"TSAN_OPTIONS", std::string("handle_segv=0")}};
     if (param.dumpType)
         changes["QELT_DUMP_TYPE"] = std::string("1");
     // The program prints its dump name before it crashes.
@@ -125,7 +126,8 @@ TEST(CrashHookNumbering, ThirdCrashTakesNameTwo)
     cTempFolder folder;
     const EnvironmentChanges changes = {{"QELT_DUMP_DIR", folder.path() + "/"},
                                         {"QELT_DUMP_TYPE", std::string("1")},
-                                        {"ASAN_OPTIONS", std::string("handle_segv=0")}};
+                                        {"ASAN_OPTIONS", std::string("handle_segv=0")},
+                                        {"TSAN_OPTIONS", std::string("handle_segv=0")}};
     std::string name;
     for (int run = 0; run < 3; ++run)
     {
