@@ -11,6 +11,7 @@
 #include "render/renderer_commands.h"
 #include "render/renderer_loader.h"
 #include "shell/shell.h"
+#include "sound/system_mixer_fade.h"
 #include "viewer/mini_dump.h"
 #include "viewer/qelt_viewer.h"
 #include "viewer/render_window_hook.h"
@@ -132,17 +133,13 @@ QELT_EXPORT void Close()
     closeEngine();
 }
 
-// The system mixer is not reached on this platform yet: every fade answers as a machine without
-// a mixer device does, after checking its arguments.
+// The fades of the system mixer block the calling host thread for their duration.
 QELT_EXPORT int16_t FadeToLine(int kind, int duration, int target, int device)
 {
-    if (kind < 0 || kind > 8)
-        return -1;
-    return -1;
+    return systemMixerFade().fadeToLine(kind, duration, target, device);
 }
 
 QELT_EXPORT int16_t FadeRestoreLine(int duration)
 {
-    // Nothing was ever faded.
-    return -1;
+    return systemMixerFade().fadeRestoreLine(duration);
 }
