@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <deque>
+#include <regex>
 
 namespace qelt::testing
 {
@@ -128,6 +129,49 @@ INSTANTIATE_TEST_SUITE_P(Keys, ViewerKeys,
                                            cKeyCase{"F5", VK_F5}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// F4 turns the statistics on: about once a second the frame rate goes into the host window's
+// title, never into the view's.
+TEST_F(ViewerLifecycle, F4WritesStatisticsIntoTheHostTitle)
+{
+    startWithScene();
+    const std::string viewTitle = getWindowText(viewWindow());
+    postMessage(viewWindow(), WM_KEYDOWN, VK_F4, 0);
+    const std::regex statistics(R"(f/s:\d+\.\d\d MT/s:\d+\.\d{3}  \d+)");
+    EXPECT_TRUE(pumpUntil([&] { return std::regex_match(getWindowText(host_), statistics); }))
+        << getWindowText(host_);
+    EXPECT_EQ(getWindowText(viewWindow()), viewTitle);
+    postMessage(host_, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(pumpUntilQuit());
+}
+
+// F2 makes the host window a borderless one that covers the screen, and a second F2 puts back the
+// windowed one with the size the view had.
+TEST_F(ViewerLifecycle, F2TogglesFullscreen)
+{
+    startWithScene();
+    // The loader applies the windowed mode of mode.dat once the view runs.
+    cRect rect;
+    ASSERT_TRUE(pumpUntil([&] { return getWindowRect(host_, &rect) && rect.width() == 640; }));
+    const cPoint screen = screenSize();
+    postMessage(viewWindow(), WM_KEYDOWN, VK_F2, 0);
+    EXPECT_TRUE(pumpUntil(
+        [&]
+        {
+            return (getWindowStyle(host_) & WS_POPUP) != 0 && getWindowRect(host_, &rect) &&
+                   rect.width() == screen.x && rect.height() == screen.y;
+        }));
+    postMessage(viewWindow(), WM_KEYDOWN, VK_F2, 0);
+    EXPECT_TRUE(pumpUntil(
+        [&]
+        {
+            return (getWindowStyle(host_) & WS_OVERLAPPEDWINDOW) == WS_OVERLAPPEDWINDOW &&
+                   (getWindowStyle(host_) & WS_POPUP) == 0 && getWindowRect(host_, &rect) &&
+                   rect.width() == 640 && rect.height() == 480;
+        }));
+    postMessage(host_, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(pumpUntilQuit());
+}
+
 // A posted command runs on the view thread at the next frame; of several posted within one frame
 // only the first runs.
 TEST_F(ViewerLifecycle, ExecRunsPostedCommandOnViewThread)
@@ -163,13 +207,28 @@ TEST_F(ViewerLifecycle, ExecRunsPostedCommandOnViewThread)
     ASSERT_TRUE(pumpUntilQuit());
 }
 
-// 'w' switches to the null renderer: the old view ends, a new one starts in the same window and
-// the window stays open.
-TEST_F(ViewerLifecycle, RendererSwitchKeepsHostWindowOpen)
+struct cSwitchCase
+{
+    const char* name;
+    bool toView; // the message goes to the view window, else to the host window
+    uint32_t message;
+    uint32_t code;
+};
+
+class ViewerRendererSwitch : public ViewerLifecycle,
+                             public ::testing::WithParamInterface<cSwitchCase>
+{
+};
+
+// 'w' (typed into the host window, or F8 in the view, which the view hands to the host as 'w')
+// switches to the null renderer: the old view ends, a new one starts in the same window and the
+// window stays open.
+TEST_P(ViewerRendererSwitch, KeepsHostWindowOpen)
 {
     startWithScene();
     const WindowHandle first = viewWindow();
-    postMessage(host_, WM_CHAR, 'w', 0);
+    const cSwitchCase& param = GetParam();
+    postMessage(param.toView ? viewWindow() : host_, param.message, param.code, 0);
     ASSERT_TRUE(waitForView(2));
     EXPECT_TRUE(isWindow(host_));
     EXPECT_NE(viewWindow(), nullptr);
@@ -180,6 +239,12 @@ TEST_F(ViewerLifecycle, RendererSwitchKeepsHostWindowOpen)
     ASSERT_TRUE(pumpUntilQuit());
     EXPECT_EQ(quitCode_, 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, ViewerRendererSwitch,
+    ::testing::Values(cSwitchCase{"CharW", false, WM_CHAR, 'w'},
+                      cSwitchCase{"F8", true, WM_KEYDOWN, VK_F8}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // A scene archive without "core.dat": the load stops after the view started, the frames stay
 // skipped, and the window still closes normally.
