@@ -23,6 +23,9 @@ namespace
 {
 // The largest picture side accepted from a file or a caller.
 constexpr int kMaxSide = 16384;
+// Row alignment and room behind the last row for the scaler's output (see pack).
+constexpr int kScaleAlign = 64;
+constexpr size_t kScaleSlack = 256;
 
 // FFmpeg's own messages would go to stderr; the services report through their results instead.
 void quietLibrary()
@@ -298,16 +301,20 @@ const uint8_t* cAviReaderFFmpeg::pack()
     bitmap_.assign(sizeof(header) + header.imageSize, 0);
     std::memcpy(bitmap_.data(), &header, sizeof(header));
     // Scaled top row first, then stored bottom row first: some of the library's converters do
-    // not take a negative row pitch.
-    topDown_.resize(static_cast<size_t>(pitch) * height);
+    // not take a negative row pitch. Its vector converters write whole blocks of pixels, past
+    // the end of a row whose width is not a multiple of the block (20 bytes past the last row of
+    // a 2761-pixel-wide 4:2:0 picture), so the scaled rows are aligned and the buffer has room
+    // behind its last row.
+    const int scaledPitch = (pitch + kScaleAlign - 1) / kScaleAlign * kScaleAlign;
+    topDown_.resize(static_cast<size_t>(scaledPitch) * height + kScaleSlack);
     uint8_t* rows[4] = {topDown_.data(), nullptr, nullptr, nullptr};
-    int pitches[4] = {pitch, 0, 0, 0};
+    int pitches[4] = {scaledPitch, 0, 0, 0};
     if (sws_scale(scaler_, picture_->data, picture_->linesize, 0, height, rows, pitches) != height)
         return nullptr;
     uint8_t* pixels = bitmap_.data() + sizeof(header);
     for (int row = 0; row < height; ++row)
         std::memcpy(pixels + static_cast<size_t>(pitch) * row,
-                    topDown_.data() + static_cast<size_t>(pitch) * (height - 1 - row),
+                    topDown_.data() + static_cast<size_t>(scaledPitch) * (height - 1 - row),
                     static_cast<size_t>(pitch));
     return bitmap_.data();
 }
