@@ -16,6 +16,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <future>
 #include <string>
 #include <thread>
 #include <vector>
@@ -513,6 +515,26 @@ TEST_F(Dispatch, PostsFromOtherThreadsRunOnTheProcessingThread)
     EXPECT_EQ(delivered, kThreads * kPerThread);
     EXPECT_EQ(elsewhere, 0);
     EXPECT_EQ(dispatcher.waitingCount(), 0u);
+}
+
+// A sink may wait for another thread that posts (the shell runs commands under its own lock, and
+// other threads post while holding it): the dispatcher holds no lock while a sink handles.
+TEST_F(Dispatch, PostsFromOtherThreadsGoThroughWhileASinkHandles)
+{
+    cRecordingSink onMouse("mouse", log);
+    bool postedWhileHandling = false;
+    std::future<void> poster; // outlives the handler, so a blocked post fails instead of hanging
+    onMouse.onHandle = [&](cEvent&)
+    {
+        poster = std::async(std::launch::async, [&] { dispatcher.post(command("later"), nullptr); });
+        postedWhileHandling =
+            poster.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    };
+    mouse.addSink(&onMouse);
+    dispatcher.post(event(mouse), nullptr);
+    dispatcher.process(clock.now());
+    poster.wait();
+    EXPECT_TRUE(postedWhileHandling);
 }
 
 } // namespace
