@@ -22,6 +22,16 @@ namespace
 
 using Guard = std::lock_guard<std::mutex>;
 
+// A field of the window's record, read under the lock; the field type's empty value when there is
+// no such window.
+template <class T> T readField(WindowHandle window, T cWindowRecord::*field)
+{
+    cWindowSystem& system = windowSystem();
+    Guard guard(system.lock);
+    const cWindowRecord* record = system.find(window);
+    return record != nullptr ? record->*field : T();
+}
+
 // Where a window goes when its creator leaves the position or size to the system.
 constexpr int kDefaultX = 32;
 constexpr int kDefaultY = 32;
@@ -76,10 +86,7 @@ void* nativeDisplay()
 
 uintptr_t nativeWindow(WindowHandle window)
 {
-    cWindowSystem& system = windowSystem();
-    Guard guard(system.lock);
-    cWindowRecord* record = system.find(window);
-    return record != nullptr ? record->native : 0;
+    return readField(window, &cWindowRecord::native);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -340,10 +347,7 @@ WindowProcedure setWindowProcedure(WindowHandle window, WindowProcedure procedur
 
 WindowProcedure getWindowProcedure(WindowHandle window)
 {
-    cWindowSystem& system = windowSystem();
-    Guard guard(system.lock);
-    cWindowRecord* record = system.find(window);
-    return record != nullptr ? record->procedure : nullptr;
+    return readField(window, &cWindowRecord::procedure);
 }
 
 intptr_t callWindowProcedure(WindowProcedure procedure, WindowHandle window, uint32_t message,
@@ -417,10 +421,7 @@ intptr_t setUserData(WindowHandle window, intptr_t value)
 
 intptr_t getUserData(WindowHandle window)
 {
-    cWindowSystem& system = windowSystem();
-    Guard guard(system.lock);
-    cWindowRecord* record = system.find(window);
-    return record != nullptr ? record->userData : 0;
+    return readField(window, &cWindowRecord::userData);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -452,34 +453,22 @@ bool setWindowText(WindowHandle window, const std::string& text)
 
 std::string getWindowText(WindowHandle window)
 {
-    cWindowSystem& system = windowSystem();
-    Guard guard(system.lock);
-    cWindowRecord* record = system.find(window);
-    return record != nullptr ? record->title : std::string();
+    return readField(window, &cWindowRecord::title);
 }
 
 std::string getClassName(WindowHandle window)
 {
-    cWindowSystem& system = windowSystem();
-    Guard guard(system.lock);
-    cWindowRecord* record = system.find(window);
-    return record != nullptr ? record->className : std::string();
+    return readField(window, &cWindowRecord::className);
 }
 
 WindowHandle getParent(WindowHandle window)
 {
-    cWindowSystem& system = windowSystem();
-    Guard guard(system.lock);
-    cWindowRecord* record = system.find(window);
-    return record != nullptr ? record->parent : nullptr;
+    return readField(window, &cWindowRecord::parent);
 }
 
 std::vector<WindowHandle> getChildren(WindowHandle window)
 {
-    cWindowSystem& system = windowSystem();
-    Guard guard(system.lock);
-    cWindowRecord* record = system.find(window);
-    return record != nullptr ? record->children : std::vector<WindowHandle>{};
+    return readField(window, &cWindowRecord::children);
 }
 
 std::vector<WindowHandle> getTopLevelWindows()
@@ -616,10 +605,7 @@ uint32_t setWindowStyle(WindowHandle window, uint32_t style)
 
 uint32_t getWindowStyle(WindowHandle window)
 {
-    cWindowSystem& system = windowSystem();
-    Guard guard(system.lock);
-    cWindowRecord* record = system.find(window);
-    return record != nullptr ? record->style : 0;
+    return readField(window, &cWindowRecord::style);
 }
 
 uint32_t setWindowExStyle(WindowHandle window, uint32_t exStyle)
@@ -650,10 +636,7 @@ uint32_t setWindowExStyle(WindowHandle window, uint32_t exStyle)
 
 uint32_t getWindowExStyle(WindowHandle window)
 {
-    cWindowSystem& system = windowSystem();
-    Guard guard(system.lock);
-    cWindowRecord* record = system.find(window);
-    return record != nullptr ? record->exStyle : 0;
+    return readField(window, &cWindowRecord::exStyle);
 }
 
 bool setTopmost(WindowHandle window, bool topmost)
@@ -754,10 +737,7 @@ bool validateWindow(WindowHandle window)
 
 bool needsPaint(WindowHandle window)
 {
-    cWindowSystem& system = windowSystem();
-    Guard guard(system.lock);
-    cWindowRecord* record = system.find(window);
-    return record != nullptr && record->needsPaint;
+    return readField(window, &cWindowRecord::needsPaint);
 }
 
 bool updateWindow(WindowHandle window)
