@@ -1,7 +1,7 @@
 // Opening names in a scene archive of 100,000 entries.
+#include "bench/texture_archive.h"
 #include "core/archive.h"
 #include "core/file_memory.h"
-#include "tools/pack_writer.h"
 
 #include <benchmark/benchmark.h>
 
@@ -12,21 +12,13 @@ namespace
 
 constexpr int kEntries = 100000;
 
-std::string entryName(int i)
-{
-    return "Texture_" + std::to_string(i) + ".jpg";
-}
-
 struct Sample
 {
     std::vector<uint8_t> archive;
     qelt::cArchiveIndex index;
     Sample()
     {
-        std::vector<qelt::tools::cArchiveItem> items;
-        for (int i = 0; i < kEntries; ++i)
-            items.push_back({entryName(i), std::vector<uint8_t>(size_t(i % 17), uint8_t(i))});
-        archive = qelt::tools::buildArchive(items);
+        archive = qelt::bench::textureArchive(kEntries);
         qelt::cFileMemory file(archive.data(), archive.size());
         index.build(file);
     }
@@ -59,7 +51,7 @@ void lookUpName(benchmark::State& state)
     std::mt19937 random(1);
     for (int i = 0; i < 1024; ++i)
     {
-        std::string name = entryName(int(random() % kEntries));
+        std::string name = qelt::bench::textureName(int(random() % kEntries));
         for (char& c : name)
             c = char(std::toupper(c));
         names.push_back(name);
@@ -82,8 +74,8 @@ void openEntry(benchmark::State& state)
     std::size_t i = 0;
     for (auto _ : state)
     {
-        auto file =
-            qelt::openArchiveEntry(s.index, archive, entryName(int((i++ * 7919) % kEntries)));
+        auto file = qelt::openArchiveEntry(s.index, archive,
+                                           qelt::bench::textureName(int((i++ * 7919) % kEntries)));
         benchmark::DoNotOptimize(file.get());
     }
 }

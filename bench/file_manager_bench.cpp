@@ -1,7 +1,7 @@
 // Opening an entry of a mounted archive of 10,000 entries through the file manager.
+#include "bench/texture_archive.h"
 #include "core/file_manager.h"
 #include "core/file_memory.h"
-#include "tools/pack_writer.h"
 
 #include <benchmark/benchmark.h>
 
@@ -14,21 +14,13 @@ namespace
 
 constexpr int kEntries = 10000;
 
-std::string entryName(int i)
-{
-    return "Texture_" + std::to_string(i) + ".jpg";
-}
-
 struct Sample
 {
     std::vector<uint8_t> archive;
     qelt::cFileManager files;
     Sample()
     {
-        std::vector<qelt::tools::cArchiveItem> items;
-        for (int i = 0; i < kEntries; ++i)
-            items.push_back({entryName(i), std::vector<uint8_t>(size_t(i % 17), uint8_t(i))});
-        archive = qelt::tools::buildArchive(items);
+        archive = qelt::bench::textureArchive(kEntries);
         files.mountArchive(std::make_unique<qelt::cFileMemory>(archive.data(), archive.size()));
     }
 };
@@ -47,7 +39,7 @@ void openArchiveEntry(benchmark::State& state)
     std::mt19937 random(1);
     for (int i = 0; i < 1024; ++i)
     {
-        std::string name = entryName(int(random() % kEntries));
+        std::string name = qelt::bench::textureName(int(random() % kEntries));
         for (char& c : name)
             c = char(std::toupper(c));
         names.push_back(name);

@@ -62,8 +62,7 @@ struct cScratch
         char name[] = "/tmp/qelt_viewer_bench_XXXXXX";
         folder = ::mkdtemp(name);
         std::filesystem::create_directories(folder / "tmp/_qelt_viewer_000");
-        std::filesystem::copy_file(QELT_GL_STAND_IN,
-                                   folder / "tmp/_qelt_viewer_000/plinth_gl.so");
+        std::filesystem::copy_file(QELT_GL_STAND_IN, folder / "tmp/_qelt_viewer_000/plinth_gl.so");
         const std::vector<uint8_t> scene = sceneArchive();
         FILE* file = std::fopen((folder / "scene.arc").c_str(), "wb");
         std::fwrite(scene.data(), 1, scene.size(), file);
@@ -171,8 +170,7 @@ platform::WindowHandle makeWindow(const char* title)
     platform::cCreateWindow create;
     create.className = "qelt Bench Host";
     create.title = title;
-    create.style = platform::WS_OVERLAPPEDWINDOW | platform::WS_VISIBLE |
-                   platform::WS_CLIPCHILDREN;
+    create.style = platform::WS_OVERLAPPEDWINDOW | platform::WS_VISIBLE | platform::WS_CLIPCHILDREN;
     create.width = 800;
     create.height = 600;
     return platform::createWindow(create);
