@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -139,17 +140,22 @@ class cTestMixerDevices
     cTempFolder folder_;
 };
 
-// QELT_MIXER_DEVICES set for as long as it lives; an empty optional removes it.
+// QELT_MIXER_DEVICES set for as long as it lives (an empty optional removes it), then back to
+// what it was, so a test can nest one inside its fixture's.
 class cMixerDeviceList
 {
   public:
     explicit cMixerDeviceList(const std::optional<std::string>& devices)
+        : before_(platform::getEnvironment("QELT_MIXER_DEVICES"))
     {
         platform::setEnvironment("QELT_MIXER_DEVICES", devices);
     }
-    ~cMixerDeviceList() { platform::setEnvironment("QELT_MIXER_DEVICES", std::nullopt); }
+    ~cMixerDeviceList() { platform::setEnvironment("QELT_MIXER_DEVICES", before_); }
     cMixerDeviceList(const cMixerDeviceList&) = delete;
     cMixerDeviceList& operator=(const cMixerDeviceList&) = delete;
+
+  private:
+    std::optional<std::string> before_;
 };
 
 } // namespace qelt::testing
