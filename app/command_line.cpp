@@ -35,4 +35,14 @@ cStartSettings parseCommandLine(const std::vector<std::string>& args)
     return settings;
 }
 
+std::string sceneStartPath(const std::string& path, const std::string& startFolder)
+{
+    const bool absolute = !path.empty() && (path[0] == '/' || path[0] == '\\');
+    const bool drive = path.size() >= 2 && path[1] == ':';
+    const bool internet = path.compare(0, 5, "http:") == 0;
+    if (path.empty() || absolute || drive || internet || startFolder.empty())
+        return path;
+    return startFolder.back() == '/' ? startFolder + path : startFolder + "/" + path;
+}
+
 } // namespace qelt

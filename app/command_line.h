@@ -22,4 +22,10 @@ struct cStartSettings
 // the last argument it leaves its value absent.
 cStartSettings parseCommandLine(const std::vector<std::string>& args);
 
+// The scene path as the program opens it once it has made the unpack folder its current
+// directory: a relative name is joined to the folder the program started in. Absolute names
+// (either separator), names with a drive prefix, "http:" names and the empty name stay as they
+// are.
+std::string sceneStartPath(const std::string& path, const std::string& startFolder);
+
 } // namespace qelt

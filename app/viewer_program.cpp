@@ -133,10 +133,18 @@ void runMessageLoop()
 
 int runViewer(const std::vector<std::string>& args)
 {
-    const cStartSettings settings = parseCommandLine(args);
+    cStartSettings settings = parseCommandLine(args);
     const std::string programPath = executablePath();
     if (settings.publishTarget)
         return publish(programPath, *settings.publishTarget, settings.scenePath);
+    // Unpacking makes the unpack folder the current directory (the engine finds its plug-ins
+    // there), so a scene named relative to where the user started the program is fixed first.
+    if (settings.scenePath)
+    {
+        std::error_code ignored;
+        settings.scenePath =
+            sceneStartPath(*settings.scenePath, std::filesystem::current_path(ignored).string());
+    }
 
     // Mapped for the whole run: the scene resource is handed to the engine without a copy.
     std::string why;

@@ -95,5 +95,41 @@ INSTANTIATE_TEST_SUITE_P(
             "options_are_compared_whole", {"-nodllsx"}, true, "gl", "DPVS", kNone, "-nodllsx"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+struct cScenePathCase
+{
+    const char* name;
+    std::string path;
+    std::string startFolder;
+    std::string opened;
+};
+
+class SceneStartPath : public ::testing::TestWithParam<cScenePathCase>
+{
+};
+
+// The program changes its current directory before the engine opens the scene, so relative
+// names are joined to the folder it started in; everything else is opened as given.
+TEST_P(SceneStartPath, KeepsTheSceneReachable)
+{
+    const cScenePathCase& c = GetParam();
+    EXPECT_EQ(sceneStartPath(c.path, c.startFolder), c.opened);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SceneStartPath,
+    ::testing::Values(
+        cScenePathCase{"relative", "scene.arc", "/home/u", "/home/u/scene.arc"},
+        cScenePathCase{"relative_in_folder", "demo/scene.arc", "/home/u", "/home/u/demo/scene.arc"},
+        cScenePathCase{"relative_backslash", "demo\\scene.arc", "/home/u/",
+                       "/home/u/demo\\scene.arc"},
+        cScenePathCase{"climbing", "../scene.arc", "/home/u", "/home/u/../scene.arc"},
+        cScenePathCase{"absolute", "/data/scene.arc", "/home/u", "/data/scene.arc"},
+        cScenePathCase{"absolute_backslash", "\\data\\scene.arc", "/home/u", "\\data\\scene.arc"},
+        cScenePathCase{"drive_prefix", "C:/scenes/a.arc", "/home/u", "C:/scenes/a.arc"},
+        cScenePathCase{"internet", "http://host/scene.arc", "/home/u", "http://host/scene.arc"},
+        cScenePathCase{"empty", "", "/home/u", ""},
+        cScenePathCase{"start_folder_unknown", "scene.arc", "", "scene.arc"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 } // namespace
 } // namespace qelt

@@ -69,6 +69,7 @@ struct cSignalCase
     const char* name;
     int signal;
     bool glStandIn; // the test's stand-in for the GL plug-in lies in the unpacked folder
+    bool relativeScene = false; // the scene is named relative to the folder it starts in
 };
 
 // Runs the real program on a scene archive made with the project's own archive writer, with the
@@ -85,7 +86,7 @@ class cViewerRun
         }
     }
 
-    pid_t start(bool glStandIn, const EnvironmentChanges& window)
+    pid_t start(bool glStandIn, const EnvironmentChanges& window, bool relativeScene = false)
     {
         const std::string archive = folder_ / "scene.arc";
         writeBytes(archive,
@@ -100,8 +101,10 @@ class cViewerRun
                                       {"QELT_DUMP_TYPE", std::nullopt},
                                       {"TMPDIR", temporary}};
         changes.insert(window.begin(), window.end());
-        pid_ = process_detail::spawn(QELT_VIEWER_PATH, {archive}, changes, folder_ / "out.txt",
-                                     folder_ / "err.txt", folder_.path());
+        // The program starts in the scratch folder, where the archive lies.
+        pid_ = process_detail::spawn(QELT_VIEWER_PATH, {relativeScene ? "scene.arc" : archive},
+                                     changes, folder_ / "out.txt", folder_ / "err.txt",
+                                     folder_.path());
         return pid_;
     }
 
@@ -164,8 +167,10 @@ class ViewerProgram : public ::testing::TestWithParam<cSignalCase>
 TEST_P(ViewerProgram, LoadsSceneAndEndsOnSignalWithCodeZero)
 {
     const cSignalCase& param = GetParam();
-    const pid_t pid = run_.start(param.glStandIn, {{"QELT_WINDOW_SYSTEM", std::string("headless")},
-                                                   {"DISPLAY", std::nullopt}});
+    const pid_t pid = run_.start(param.glStandIn,
+                                 {{"QELT_WINDOW_SYSTEM", std::string("headless")},
+                                  {"DISPLAY", std::nullopt}},
+                                 param.relativeScene);
     ASSERT_GT(pid, 0);
     const std::string ready = param.glStandIn ? "Loaded renderer\n" : "Failed to load Renderer";
     const bool started = run_.waitForText(ready);
@@ -192,7 +197,9 @@ TEST_P(ViewerProgram, LoadsSceneAndEndsOnSignalWithCodeZero)
 INSTANTIATE_TEST_SUITE_P(Signals, ViewerProgram,
                          ::testing::Values(cSignalCase{"SigtermWithView", SIGTERM, true},
                                            cSignalCase{"SigintWithView", SIGINT, true},
-                                           cSignalCase{"SigtermWithoutRenderer", SIGTERM, false}),
+                                           cSignalCase{"SigtermWithoutRenderer", SIGTERM, false},
+                                           cSignalCase{"SigtermWithRelativeScenePath", SIGTERM,
+                                                       true, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 namespace
