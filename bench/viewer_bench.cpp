@@ -4,7 +4,7 @@
 #include "platform/shared_library.h"
 #include "platform/window/message_queue.h"
 #include "platform/window/window.h"
-#include "tools/pack_writer.h"
+#include "tests/viewer/header_only_scene.h"
 
 #include <benchmark/benchmark.h>
 
@@ -29,29 +29,6 @@ namespace
 using namespace qelt;
 using Clock = std::chrono::steady_clock;
 
-std::vector<uint8_t> littleEndian(std::initializer_list<int32_t> values)
-{
-    std::vector<uint8_t> bytes;
-    for (int32_t value : values)
-        for (int i = 0; i < 4; ++i)
-            bytes.push_back(static_cast<uint8_t>(uint32_t(value) >> (8 * i)));
-    return bytes;
-}
-
-// An 800 x 600 windowed scene that holds just its header: the loader gets as far as reading it.
-std::vector<uint8_t> sceneArchive()
-{
-    std::vector<uint8_t> mode = littleEndian({800, 600});
-    mode.insert(mode.end(), {0, 0});
-    const std::vector<uint8_t> sound = littleEndian({0, 1});
-    mode.insert(mode.end(), sound.begin(), sound.end());
-    std::vector<uint8_t> core = {'Q', 'E', 'L', 'T'};
-    const std::vector<uint8_t> header = littleEndian({3, 800, 600});
-    core.insert(core.end(), header.begin(), header.end());
-    core.insert(core.end(), {0, 0, 0});
-    return tools::buildArchive({{"mode.dat", mode}, {"core.dat", core}});
-}
-
 // A scratch folder with the scene archive and, where the program unpacks its libraries, the
 // stand-in for the GL plug-in (it makes the null renderer), so the "gl" view starts.
 struct cScratch
@@ -63,7 +40,7 @@ struct cScratch
         folder = ::mkdtemp(name);
         std::filesystem::create_directories(folder / "tmp/_qelt_viewer_000");
         std::filesystem::copy_file(QELT_GL_STAND_IN, folder / "tmp/_qelt_viewer_000/plinth_gl.so");
-        const std::vector<uint8_t> scene = sceneArchive();
+        const std::vector<uint8_t> scene = testing::headerOnlySceneArchive();
         FILE* file = std::fopen((folder / "scene.arc").c_str(), "wb");
         std::fwrite(scene.data(), 1, scene.size(), file);
         std::fclose(file);
@@ -206,7 +183,7 @@ void BM_IdleFrameLoopCpu(benchmark::State& state)
     ::unsetenv("QELT_DEBUG_LOG");
     static platform::cSharedLibrary* library = nullptr;
     static cEngineBinding engine;
-    static std::vector<uint8_t> scene = sceneArchive();
+    static std::vector<uint8_t> scene = testing::headerOnlySceneArchive();
     if (library == nullptr)
     {
         library = new platform::cSharedLibrary;

@@ -2,10 +2,10 @@
 // lines and the end by SIGTERM or SIGINT through the close exchange with exit code 0; on an X
 // display (Xvfb), the real window with its view, ended by its close box or a key.
 #include "tests/support/process.h"
+#include "tests/viewer/header_only_scene.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/x_peer.h"
 #include "tests/support/xvfb.h"
-#include "tools/pack_writer.h"
 
 #include <gtest/gtest.h>
 
@@ -22,34 +22,6 @@ namespace qelt::testing
 
 namespace
 {
-
-std::vector<uint8_t> littleEndian(std::initializer_list<int32_t> values)
-{
-    std::vector<uint8_t> bytes;
-    for (int32_t value : values)
-        for (int i = 0; i < 4; ++i)
-            bytes.push_back(static_cast<uint8_t>(uint32_t(value) >> (8 * i)));
-    return bytes;
-}
-
-// mode.dat: 800 x 600, windowed, no stereo, dr 0, snd 1.
-std::vector<uint8_t> modeFile()
-{
-    std::vector<uint8_t> bytes = littleEndian({800, 600});
-    bytes.insert(bytes.end(), {0, 0});
-    const std::vector<uint8_t> rest = littleEndian({0, 1});
-    bytes.insert(bytes.end(), rest.begin(), rest.end());
-    return bytes;
-}
-
-std::vector<uint8_t> coreHeader()
-{
-    std::vector<uint8_t> bytes = {'Q', 'E', 'L', 'T'};
-    const std::vector<uint8_t> numbers = littleEndian({3, 800, 600});
-    bytes.insert(bytes.end(), numbers.begin(), numbers.end());
-    bytes.insert(bytes.end(), {0, 0, 0});
-    return bytes;
-}
 
 bool inOrder(const std::string& text, const std::vector<std::string>& needles)
 {
@@ -89,8 +61,7 @@ class cViewerRun
     pid_t start(bool glStandIn, const EnvironmentChanges& window, bool relativeScene = false)
     {
         const std::string archive = folder_ / "scene.arc";
-        writeBytes(archive,
-                   tools::buildArchive({{"mode.dat", modeFile()}, {"core.dat", coreHeader()}}));
+        writeBytes(archive, headerOnlySceneArchive());
         const std::string temporary = folder_ / "tmp";
         std::filesystem::create_directories(temporary + "/_qelt_viewer_000");
         if (glStandIn)
@@ -167,10 +138,10 @@ class ViewerProgram : public ::testing::TestWithParam<cSignalCase>
 TEST_P(ViewerProgram, LoadsSceneAndEndsOnSignalWithCodeZero)
 {
     const cSignalCase& param = GetParam();
-    const pid_t pid = run_.start(param.glStandIn,
-                                 {{"QELT_WINDOW_SYSTEM", std::string("headless")},
-                                  {"DISPLAY", std::nullopt}},
-                                 param.relativeScene);
+    const pid_t pid =
+        run_.start(param.glStandIn,
+                   {{"QELT_WINDOW_SYSTEM", std::string("headless")}, {"DISPLAY", std::nullopt}},
+                   param.relativeScene);
     ASSERT_GT(pid, 0);
     const std::string ready = param.glStandIn ? "Loaded renderer\n" : "Failed to load Renderer";
     const bool started = run_.waitForText(ready);
@@ -239,8 +210,8 @@ TEST_P(ViewerProgramOnX11, ShowsItsWindowWithTheViewAndEndsByTheUser)
 {
     if (!xvfb_.available())
         GTEST_SKIP() << xvfb_.why();
-    const pid_t pid = run_.start(true, {{"QELT_WINDOW_SYSTEM", std::string("x11")},
-                                        {"DISPLAY", xvfb_.display()}});
+    const pid_t pid = run_.start(
+        true, {{"QELT_WINDOW_SYSTEM", std::string("x11")}, {"DISPLAY", xvfb_.display()}});
     ASSERT_GT(pid, 0);
     ASSERT_TRUE(run_.waitForText("Loaded renderer\n")) << run_.errText();
 
@@ -269,12 +240,12 @@ TEST_P(ViewerProgramOnX11, ShowsItsWindowWithTheViewAndEndsByTheUser)
         const std::string xdotool = findProgram("xdotool");
         ASSERT_FALSE(xdotool.empty()) << "xdotool is installed by scripts/install-deps";
         // Without a window manager the key goes to the window under the pointer.
-        EXPECT_EQ(runProcess(xdotool,
-                             {"mousemove", "--window", std::to_string(view), "10", "10", "key",
-                              "Escape"},
-                             {{"DISPLAY", xvfb_.display()}})
-                      .exitCode,
-                  0);
+        EXPECT_EQ(
+            runProcess(xdotool,
+                       {"mousemove", "--window", std::to_string(view), "10", "10", "key", "Escape"},
+                       {{"DISPLAY", xvfb_.display()}})
+                .exitCode,
+            0);
     }
     else
         peer.closeBox(host);
